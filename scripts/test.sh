@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/deps.sh"
+varnel_install_packages "${VARNEL_BUILD_PACKAGES[@]}" "${VARNEL_TEST_PACKAGES[@]}"
+
+build="$root/build-test"
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DVARNEL_SANITIZE=ON -DVARNEL_WERROR=ON >/dev/null
+fi
+cmake --build "$build"
+ctest --test-dir "$build" --output-on-failure -j2
