@@ -97,7 +97,7 @@ TEST(EditorModel, InsertAtCaretInTheMiddleOfText) {
   // A selection is replaced.
   editor.SetSelection({2, 1}, {4, 1});
   editor.InsertAtCaret("-");
-  EXPECT_EQ(Lines(editor), (std::vector<std::string>{"a-cd", "2   X", "3cd"}));
+  EXPECT_EQ(Lines(editor), (std::vector<std::string>{"a-", "2   X", "3cd"}));
   // Across lines.
   editor.SetSelection({2, 1}, {2, 3});
   editor.InsertAtCaret("+");
