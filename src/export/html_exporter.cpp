@@ -136,7 +136,9 @@ std::string TExporterHTML::HexColor(TColor color) {
 }
 
 std::string TExporterHTML::StyleRule(const TTokenAttributes& attribute, std::string_view generatedName) const {
-  std::string rule = "." + StyleClassName(generatedName) + " { ";
+  std::string rule = ".";
+  rule += StyleClassName(generatedName);
+  rule += " { ";
   if (UseBackground() && attribute.Background() != clNone) {
     rule += "background-color: " + HexColor(attribute.Background()) + "; ";
   }
