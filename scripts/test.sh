@@ -12,3 +12,6 @@ if [ ! -f "$build/build.ninja" ]; then
 fi
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure -j2
+
+# Every fuzz target for a bounded time; saved crash inputs are replayed first.
+bash "$root/scripts/fuzz.sh" "${VARNEL_FUZZ_SECONDS:-30}"
