@@ -1,6 +1,5 @@
 #include "app/batch_run.h"
 
-#include <cstring>
 #include <ostream>
 
 #include "app/convert.h"
@@ -18,8 +17,7 @@ std::string Argument(const TArguments& arguments, size_t index) {
 int LinesCutAtNul(const TLineStore& lines) {
   int count = 0;
   for (int i = 0; i < lines.LineCount(); ++i) {
-    const std::string_view line = lines.LineAt(i);
-    if (std::memchr(line.data(), 0, line.size())) ++count;
+    if (lines.LineAt(i).find('\0') != std::string_view::npos) ++count;
   }
   return count;
 }

@@ -1,7 +1,6 @@
 #include "text/editor_model.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "platform/errors.h"
@@ -22,8 +21,7 @@ std::string_view Slice(std::string_view line, size_t from, size_t count = std::s
 
 // The text up to its first NUL: plain text ends there.
 std::string_view UpToNul(std::string_view text) {
-  const void* nul = std::memchr(text.data(), 0, text.size());
-  return nul ? text.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - text.data())) : text;
+  return text.substr(0, text.find('\0'));
 }
 
 // Pieces of a text inserted as whole lines or as a block: a final line break

@@ -24,6 +24,7 @@ class BreakFinder {
 
  private:
   size_t Find(char c, size_t from) const {
+    if (from >= data_.size()) return data_.size();
     const void* hit = std::memchr(data_.data() + from, c, data_.size() - from);
     return hit ? static_cast<size_t>(static_cast<const char*>(hit) - data_.data()) : data_.size();
   }
