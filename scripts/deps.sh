@@ -19,5 +19,6 @@ varnel_install_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
-VARNEL_BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev)
-VARNEL_TEST_PACKAGES=(libxml2-utils w3c-sgml-lib clang libclang-rt-14-dev)
+VARNEL_BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev
+  qt6-base-dev qt6-webengine-dev libqscintilla2-qt6-dev libqt6svg6 libgl-dev breeze-icon-theme)
+VARNEL_TEST_PACKAGES=(libxml2-utils w3c-sgml-lib clang libclang-rt-14-dev xvfb xauth xclip)

@@ -1,5 +1,6 @@
 #include "app/system_clipboard.h"
 
+#include <dlfcn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/gui_module.h"
 #include "platform/in_process_clipboard.h"
 
 namespace varnel {
@@ -58,8 +60,28 @@ bool DisplayReachable() {
   return x11 && X11DisplayReachable(x11);
 }
 
-std::unique_ptr<TClipboard> MakeUnattendedClipboard() {
-  return std::make_unique<TInProcessClipboard>();
+void* FindGuiFunction(const char* name) {
+  static void* const module = [] {
+    char program[4096];
+    const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+    if (length <= 0) return static_cast<void*>(nullptr);
+    std::string path(program, static_cast<size_t>(length));
+    path.erase(path.rfind('/') + 1);
+    return dlopen((path + kGuiModuleFile).c_str(), RTLD_NOW | RTLD_LOCAL);
+  }();
+  return module ? dlsym(module, name) : nullptr;
+}
+
+TClipboardHandle MakeUnattendedClipboard() {
+  const auto deleteInProcess = [](TClipboard* clipboard) { delete clipboard; };
+  if (DisplayReachable()) {
+    const auto open = reinterpret_cast<VarnelOpenSystemClipboard>(FindGuiFunction("varnel_open_system_clipboard"));
+    const auto close = reinterpret_cast<VarnelCloseSystemClipboard>(FindGuiFunction("varnel_close_system_clipboard"));
+    if (open && close) {
+      if (TClipboard* desktop = open()) return TClipboardHandle(desktop, close);
+    }
+  }
+  return TClipboardHandle(new TInProcessClipboard(), deleteInProcess);
 }
 
 }  // namespace varnel

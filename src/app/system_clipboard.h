@@ -1,6 +1,6 @@
 #pragma once
 // The clipboard an unattended run uses: the desktop's, when a display can be
-// reached, else one inside the process.
+// reached and the window module loads, else one inside the process.
 
 #include <memory>
 
@@ -12,6 +12,11 @@ namespace varnel {
 // connection. Checked without loading any GUI library.
 bool DisplayReachable();
 
-std::unique_ptr<TClipboard> MakeUnattendedClipboard();
+using TClipboardHandle = std::unique_ptr<TClipboard, void (*)(TClipboard*)>;
+TClipboardHandle MakeUnattendedClipboard();
+
+// A function of the window module (libvarnel_gui.so beside the program), loaded
+// on first use; null when the module or the function is missing.
+void* FindGuiFunction(const char* name);
 
 }  // namespace varnel

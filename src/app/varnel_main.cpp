@@ -1,11 +1,12 @@
-// The program's entry: the unattended conversion with arguments.
+// The program's entry: the window without arguments, the unattended conversion
+// with them.
 
 #include <iostream>
 
 #include "app/batch_run.h"
+#include "app/gui_module.h"
+#include "app/startup.h"
 #include "app/system_clipboard.h"
-#include "scan/html_scanner.h"
-#include "text/editor_model.h"
 
 namespace {
 
@@ -21,10 +22,7 @@ constexpr const char* kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Set up once, before anything else: the tag-name table, the scanner kind and
-  // the editor's private clipboard format.
-  varnel::RegisterHtmlScannerModule();
-  varnel::EditorBlockFormat();
+  varnel::InitialiseVarnel();
 
   const varnel::TArguments arguments(argv + 1, argv + argc);
   if (!arguments.empty() && arguments[0] == "--help") {
@@ -37,7 +35,11 @@ int main(int argc, char** argv) {
   }
   if (!varnel::IsBatchRun(arguments)) {
     // A first argument of blanks alone ends the program at once.
-    if (arguments.empty()) std::cout << kUsage;
+    if (!arguments.empty()) return 0;
+    if (const auto runWindow = reinterpret_cast<VarnelRunWindow>(varnel::FindGuiFunction("varnel_run_window"))) {
+      return runWindow(argc, argv);
+    }
+    std::cout << kUsage;
     return 0;
   }
   const auto clipboard = varnel::MakeUnattendedClipboard();
