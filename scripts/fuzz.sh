@@ -14,7 +14,7 @@ seconds=${1:-30}
 build="$root/build-fuzz"
 if [ ! -f "$build/build.ninja" ]; then
   CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVARNEL_FUZZ=ON -DVARNEL_BUILD_TESTS=OFF -DVARNEL_SANITIZE=ON >/dev/null
+    -DVARNEL_FUZZ=ON -DVARNEL_BUILD_TESTS=OFF -DVARNEL_SANITIZE=ON -DVARNEL_GUI=OFF >/dev/null
 fi
 cmake --build "$build" -j2
 
