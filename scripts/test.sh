@@ -13,5 +13,8 @@ fi
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure -j2
 
-# Every fuzz target for a bounded time; saved crash inputs are replayed first.
-bash "$root/scripts/fuzz.sh" "${VARNEL_FUZZ_SECONDS:-30}"
+# Every fuzz target for a bounded time, 90 seconds shared among them unless
+# VARNEL_FUZZ_SECONDS gives the time per target; saved crash inputs are
+# replayed first.
+targets=("$root"/tests/fuzz/*_fuzz.cpp)
+bash "$root/scripts/fuzz.sh" "${VARNEL_FUZZ_SECONDS:-$((90 / ${#targets[@]}))}"

@@ -7,7 +7,11 @@
 // token but LineEnd has its kind's attribute; no two empty tokens follow each
 // other (progress); LineEnd stays put. Then every line is scanned again by a
 // second scanner restored to the state the line before ended in, in reverse
-// order, and must give the same tokens.
+// order, and must give the same tokens. Last, every line is scanned from a
+// range the input picks, restored once from a full-width value and once from
+// its low byte alone: both keep the contract and give the same tokens, and a
+// line begun in a range the scanner produces (a character reference aside)
+// ends in one it produces, never inside a character reference.
 
 #include <algorithm>
 #include <cstddef>
@@ -35,6 +39,9 @@ varnel::TTokenAttributes* AttributeOfKind(const THTMLScanner& s, int kind) {
                                               s.ValueAttri()};
   return byKind[kind];
 }
+
+// The codes RangeState gives; see THtmlRange.
+bool IsProducedRange(std::intptr_t code) { return code >= 0 && code <= 8 && code != 5; }
 
 // Scans one line, checking it, and appends (kind, length) per token.
 void ScanChecked(THTMLScanner& scanner, std::string_view line, std::size_t lineIndex,
@@ -100,6 +107,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::size_t> second;
     ScanChecked(again, lines[i], i, second);
     if (second != tokens[i]) Fail("restored scan differs from the one-pass scan", i);
+  }
+
+  THTMLScanner wide;
+  THTMLScanner narrow;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::uint8_t code = data[(i * 131 + 1) % size];
+    // High bits that differ from line to line, negative values included.
+    const auto high = static_cast<std::uintptr_t>(i + 1) * static_cast<std::uintptr_t>(0x9E3779B97F4A7C15ull);
+    wide.RestoreRange(static_cast<std::intptr_t>((high << 8) | code));
+    narrow.RestoreRange(code);
+    std::vector<std::size_t> fromWide;
+    std::vector<std::size_t> fromNarrow;
+    ScanChecked(wide, lines[i], i, fromWide);
+    ScanChecked(narrow, lines[i], i, fromNarrow);
+    if (fromWide != fromNarrow || wide.RangeState() != narrow.RangeState()) {
+      Fail("RestoreRange looked past the low byte", i);
+    }
+    if (code != 0 && IsProducedRange(code) && (!IsProducedRange(narrow.RangeState()) || narrow.RangeState() == 0)) {
+      Fail("line ended in a range the scanner never produces at a line end", i);
+    }
   }
   return 0;
 }
