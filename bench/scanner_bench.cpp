@@ -4,21 +4,16 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "bench_corpus.h"
 #include "scan/html_scanner.h"
 
 namespace {
 
-std::string CorpusPath(const char* file) {
-  const char* dir = std::getenv("VARNEL_CORPUS_DIR");
-  return std::string(dir ? dir : VARNEL_CORPUS_DIR) + "/" + file;
-}
+using varnel::bench::CorpusPath;
 
 // Views of the lines of `text`, split at CR LF, CR or LF.
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -35,12 +30,12 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 void ScanFile(benchmark::State& state, const char* file) {
-  std::ifstream in(CorpusPath(file), std::ios::binary);
-  if (!in) {
+  const auto read = varnel::bench::ReadCorpusFile(file);
+  if (!read) {
     state.SkipWithError(("cannot open " + CorpusPath(file)).c_str());
     return;
   }
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string& text = *read;
   const std::vector<std::string_view> lines = SplitLines(text);
 
   varnel::RegisterHtmlScannerModule();

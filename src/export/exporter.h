@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,8 +44,9 @@ class TCustomExporter {
   void PutOnClipboard(TClipboard& clipboard);
   void PutOnClipboardAs(TClipboard& clipboard, std::uint16_t format);
 
-  size_t OutputSize() const { return buffer_->size(); }
-  std::string_view Output() const { return *buffer_; }
+  // The page; while an export runs (in its hooks), the body written so far.
+  size_t OutputSize() const { return used_ - headerGap_; }
+  std::string_view Output() const { return std::string_view(buffer_->data() + headerGap_, used_ - headerGap_); }
   // The output as a shared block. The exporter never changes a block it has
   // handed out: the next export writes into a new one.
   TClipBytes SharedOutput() const { return buffer_; }
@@ -89,13 +91,34 @@ class TCustomExporter {
   virtual std::string PairText(unsigned char lead, unsigned char trail) const;
   // Run detection for the token about to be emitted.
   virtual void TakeTokenAttribute(TTokenAttributes* attribute);
+  // The attribute of the token taken last; none before the first export.
+  TTokenAttributes* TakenAttribute() const { return takenAttribute_; }
   // Empties the buffer and resets the run to the window colours.
   virtual void ClearOutput();
   // Called when an export has passed its checks, before the first line.
   virtual void ExportStarting() {}
 
-  void AppendText(std::string_view text);
-  void AppendLineBreak();
+  // The run mark-up of a writer whose runs all open with a text chosen by the
+  // run's first attribute alone and all close with one text, and whose tokens
+  // and line breaks go out as they are. A writer that returns one promises that
+  // its hooks write exactly these texts; the engine then writes runs itself
+  // instead of calling OpenFirstRun, OpenRun, CloseRun, CloseLastRun, EmitToken
+  // and EmitLineBreak for every token, which gives the same bytes.
+  struct TFixedMarkup {
+    std::string_view runClosing;
+    std::string_view lineBreak;
+  };
+  virtual const TFixedMarkup* FixedMarkup() const { return nullptr; }
+  // The text that opens a run whose first token has `attribute` (or none), for
+  // a writer with fixed mark-up.
+  virtual std::string RunOpening(const TTokenAttributes* attribute) const;
+
+  void AppendText(std::string_view text) {
+    if (text.empty()) return;
+    std::memcpy(OutputRoom(text.size()), text.data(), text.size());
+    used_ += text.size();
+  }
+  void AppendLineBreak() { AppendText("\r\n"); }
   // Puts the text before everything written so far.
   void InsertAtFront(std::string_view text);
 
@@ -113,8 +136,28 @@ class TCustomExporter {
   void AppendSafe(std::string& out, std::string_view text) const;
   // A buffer of our own to write into: a block handed out is never changed.
   std::string& WritableBuffer();
+  // Where the next `size` bytes go. During an export the string runs ahead of
+  // what is written (used_), by zero bytes added a slice at a time, so that the
+  // bytes are written in place without a reallocation per token.
+  char* OutputRoom(size_t size) {
+    if (buffer_->size() - used_ < size) ExtendOutput(size);
+    return buffer_->data() + used_;
+  }
+  void ExtendOutput(size_t size);
+  // Reserves for the whole page at once, from the size of the text to export.
+  void PresizeOutput(size_t expected);
+  // Drops what runs ahead of the written bytes; ends the export's writing.
+  void TrimOutput();
+
+  // The lines of an export, cut at its columns.
+  struct TExportRange;
+  template <class Scanner>
+  void WriteFixedRuns(Scanner& scanner, const TFixedMarkup& markup, const TExportRange& range);
+  void WriteThroughHooks(const TExportRange& range);
 
   std::shared_ptr<std::string> buffer_;
+  size_t used_ = 0;       // bytes of the buffer written
+  size_t headerGap_ = 0;  // room left for the header in front of the body, during an export
   bool firstRunPending_ = false;
   TColor color_ = clWindow;
   TClipFormat clipFormat_ = CF_TEXT;
@@ -127,9 +170,14 @@ class TCustomExporter {
   TFontStyles runStyle_ = 0;
   std::array<std::string_view, 256> entityTable_{};
   std::array<bool, 256> hasEntity_{};
+  // The replacement texts again, padded, so that one is copied with one store.
+  static constexpr size_t kPackedEntity = 16;
+  std::array<std::array<char, kPackedEntity>, 256> packedEntity_{};
+  size_t longestEntity_ = 1;
   std::string title_ = "Untitled";
   bool useBackground_ = false;
   std::string scratch_;  // the current token, made safe; reused for every token
+  TTokenAttributes* takenAttribute_ = nullptr;
 };
 
 }  // namespace varnel

@@ -155,7 +155,7 @@ std::string TExporterHTML::StyleRule(const TTokenAttributes& attribute, std::str
 std::string TExporterHTML::ClassOfAttribute() const {
   std::string className;
   WalkAttributes(Highlighter(), false, [&](TCustomScanner&, TTokenAttributes& attribute, const std::string& name) {
-    if (&attribute != currentAttribute_) return true;
+    if (&attribute != CurrentAttribute()) return true;
     className = StyleClassName(name);
     return false;
   });
@@ -191,24 +191,28 @@ void TExporterHTML::CloseLastRun() { AppendText("</span>"); }
 
 void TExporterHTML::OpenFirstRun(bool, bool, TFontStyles) { OpenSpan(); }
 
-void TExporterHTML::OpenSpan() {
+void TExporterHTML::OpenSpan() { AppendText(RunOpening(CurrentAttribute())); }
+
+std::string TExporterHTML::RunOpening(const TTokenAttributes* attribute) const {
   std::string_view className;
-  for (const auto& [attribute, name] : runClasses_) {
-    if (attribute == currentAttribute_) {
+  for (const auto& [listed, name] : runClasses_) {
+    if (listed == attribute) {
       className = name;
       break;
     }
   }
-  AppendText("<span class=\"");
-  AppendText(className);
-  AppendText("\">");
+  std::string opening = "<span class=\"";
+  opening += className;
+  opening += "\">";
+  return opening;
 }
 
 void TExporterHTML::EmitLineBreak() { AppendLineBreak(); }
 
-void TExporterHTML::TakeTokenAttribute(TTokenAttributes* attribute) {
-  currentAttribute_ = attribute;
-  TCustomExporter::TakeTokenAttribute(attribute);
+const TCustomExporter::TFixedMarkup* TExporterHTML::FixedMarkup() const {
+  // What CloseRun, CloseLastRun and EmitLineBreak write; both openings are OpenSpan.
+  static constexpr TFixedMarkup kMarkup{"</span>", kCRLF};
+  return &kMarkup;
 }
 
 void TExporterHTML::ExportStarting() {

@@ -51,7 +51,7 @@ class TExporterHTML final : public TCustomExporter {
   // when it is none of them.
   std::string ClassOfAttribute() const;
 
-  TTokenAttributes* CurrentAttribute() const { return currentAttribute_; }
+  TTokenAttributes* CurrentAttribute() const { return TakenAttribute(); }
 
   bool CreateHTMLFragment() const { return createHTMLFragment_; }
   void SetCreateHTMLFragment(bool value) { createHTMLFragment_ = value; }
@@ -75,8 +75,9 @@ class TExporterHTML final : public TCustomExporter {
   std::string FooterText() override;
   std::string FormatDescription() const override;
   std::string HeaderText() override;
-  void TakeTokenAttribute(TTokenAttributes* attribute) override;
   void ExportStarting() override;
+  const TFixedMarkup* FixedMarkup() const override;
+  std::string RunOpening(const TTokenAttributes* attribute) const override;
 
  private:
   void TakeWhitespaceBackground();
@@ -84,7 +85,6 @@ class TExporterHTML final : public TCustomExporter {
   std::string PlainCodeOpening() const;
   void OpenSpan();
 
-  TTokenAttributes* currentAttribute_ = nullptr;
   bool createHTMLFragment_ = false;
   // Class names of the Highlighter's attributes, built when an export starts so
   // that opening a run costs a lookup rather than a walk.

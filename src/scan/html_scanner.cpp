@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/wide_bytes.h"
 #include "scan/tag_names.h"
 
 namespace varnel {
@@ -107,10 +108,56 @@ constexpr TByteClass ByteClass[256] = {
     W, W, W, W, W, W, W, W, W, W, W, W, W, W, W, W,  // F0-FF
 };
 
+// Bytes that end a stretch of plain text: the controls (NUL, CR and LF among
+// them), "<" and "&".
+constexpr std::array<bool, 256> StopsText = [] {
+  std::array<bool, 256> table{};
+  for (std::size_t c = 0; c < 32; ++c) table[c] = true;
+  table['<'] = true;
+  table['&'] = true;
+  return table;
+}();
+
+// The first byte at or after `pos` that ends a stretch of text, or the size.
+std::size_t SkipText(std::string_view line, std::size_t pos) {
+  while (line.size() - pos >= kWideBytes) {
+    const TWideBytes bytes = LoadWide(line.data() + pos);
+    const TWideBytes stops = reinterpret_cast<TWideBytes>(bytes < 32) | reinterpret_cast<TWideBytes>(bytes == '<') |
+                             reinterpret_cast<TWideBytes>(bytes == '&');
+    const std::size_t plain = FirstMarked(stops);
+    if (plain < kWideBytes) return pos + plain;
+    pos += kWideBytes;
+  }
+  while (pos < line.size() && !StopsText[static_cast<unsigned char>(line[pos])]) ++pos;
+  return pos;
+}
+
+// Bytes a comment or a quoted value stops at to look: NUL, LF, CR, and ">"
+// (comments) or the two quotes (values).
+constexpr std::array<bool, 256> StopsComment = [] {
+  std::array<bool, 256> table{};
+  table[0] = table['\n'] = table['\r'] = table['>'] = true;
+  return table;
+}();
+constexpr std::array<bool, 256> StopsQuoted = [] {
+  std::array<bool, 256> table{};
+  table[0] = table['\n'] = table['\r'] = table['"'] = table['\''] = true;
+  return table;
+}();
+
 // A run of white space goes on over control characters and blanks, but not
 // over TAB (each TAB starts a token of its own), LF, CR or NUL.
 constexpr bool ContinuesSpace(unsigned char c) {
   return c != 0 && c <= 32 && c != '\t' && c != '\n' && c != '\r';
+}
+
+// Names are short: a byte loop beats a call to the library's compare.
+constexpr bool StartsWith(std::string_view text, std::string_view name) {
+  if (name.size() > text.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (text[i] != name[i]) return false;
+  }
+  return true;
 }
 
 constexpr bool EndsLinePart(unsigned char c) { return c == 0 || c == '\n' || c == '\r'; }
@@ -216,7 +263,7 @@ int THTMLScanner::MatchCharRef(std::size_t at) const {
   const unsigned char next = At(at + 1);
   for (std::size_t k = CharRefIndex.Start[next]; k < CharRefIndex.Start[next + 1u]; ++k) {
     const std::uint8_t index = CharRefIndex.Order[k];
-    if (rest.starts_with(RefNames[index])) return index;
+    if (StartsWith(rest, RefNames[index])) return index;
   }
   return -1;
 }
@@ -224,9 +271,11 @@ int THTMLScanner::MatchCharRef(std::size_t at) const {
 void THTMLScanner::ScanLineEnd() { tokenKind_ = THtmlTokenKind::LineEnd; }
 
 void THTMLScanner::ScanSpace() {
-  ++pos_;
   tokenKind_ = THtmlTokenKind::Space;
-  while (ContinuesSpace(At(pos_))) ++pos_;
+  const std::string_view line = line_;
+  std::size_t pos = pos_ + 1;
+  while (pos < line.size() && ContinuesSpace(static_cast<unsigned char>(line[pos]))) ++pos;
+  pos_ = pos;
 }
 
 void THTMLScanner::ScanLineFeed() {
@@ -265,27 +314,50 @@ void THTMLScanner::ScanEquals() {
 }
 
 void THTMLScanner::ScanWord() {
+  // The loops work on copies: a store through the line's bytes could alias the
+  // members, which would otherwise be reloaded for every byte.
+  const std::string_view line = line_;
+  std::size_t pos = pos_;
   switch (range_) {
     case THtmlRange::TagNameNext: {
       // May be empty ("<?x"): the same byte is then taken up again in InTag.
       range_ = THtmlRange::InTag;
-      const TTagNameClass name = ClassifyTagName(line_.substr(pos_));
-      tokenKind_ = name.Kind;
-      pos_ += name.Length;
+      const std::string_view rest = line.substr(pos);
+      const std::size_t length = TagNameHash(rest).Length;
+      tokenKind_ = KindOfTagName(rest, length);
+      pos += length;
       break;
     }
     case THtmlRange::ValueNext:
       range_ = THtmlRange::InTag;
       tokenKind_ = THtmlTokenKind::Value;
-      ++pos_;
-      for (unsigned char c = At(pos_); c > 32 && c != '>'; c = At(pos_)) ++pos_;
+      for (++pos; pos < line.size(); ++pos) {
+        const auto c = static_cast<unsigned char>(line[pos]);
+        if (c <= 32 || c == '>') break;
+      }
       break;
     default:
       tokenKind_ = THtmlTokenKind::Identifier;
-      ++pos_;
-      for (unsigned char c = At(pos_); c > 32 && c != '"' && c != '=' && c != '>'; c = At(pos_)) ++pos_;
+      for (++pos; pos < line.size(); ++pos) {
+        const auto c = static_cast<unsigned char>(line[pos]);
+        if (c <= 32 || c == '"' || c == '=' || c == '>') break;
+      }
       break;
   }
+  pos_ = pos;
+}
+
+THtmlTokenKind THTMLScanner::KindOfTagName(std::string_view text, std::size_t length) {
+  constexpr std::size_t kMemoLength = 8;  // names that fit one 64-bit key
+  if (length == 0 || length > kMemoLength) return ClassifyTagName(text).Kind;
+  std::uint64_t bytes = 0;
+  for (std::size_t i = 0; i < length; ++i) bytes |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+  // Fibonacci hashing: the top six bits of the product pick the entry.
+  TTagNameMemo& memo = tagNameMemo_[(bytes * 0x9E3779B97F4A7C15u) >> 58];
+  if (memo.length == length && memo.bytes == bytes) return memo.kind;
+  const THtmlTokenKind kind = ClassifyTagName(text).Kind;
+  memo = TTagNameMemo{bytes, length, kind};
+  return kind;
 }
 
 void THTMLScanner::ScanQuoted() {
@@ -308,13 +380,22 @@ void THTMLScanner::ScanQuoted() {
   }
   tokenKind_ = THtmlTokenKind::Value;
   // Without its closing quote on this line the value goes on in the next one.
-  for (unsigned char c = At(pos_); !EndsLinePart(c); c = At(pos_)) {
-    ++pos_;
+  const std::string_view line = line_;
+  std::size_t pos = pos_;
+  while (pos < line.size()) {
+    const auto c = static_cast<unsigned char>(line[pos]);
+    if (!StopsQuoted[c]) {
+      ++pos;
+      continue;
+    }
+    if (EndsLinePart(c)) break;
+    ++pos;
     if (c == closing) {
       range_ = THtmlRange::InTag;
       break;
     }
   }
+  pos_ = pos;
 }
 
 void THTMLScanner::ScanAmpersand() {
@@ -358,15 +439,24 @@ void THTMLScanner::ScanComment() {
     Dispatch(At(pos_));
     return;
   }
-  for (unsigned char c = At(pos_); !EndsLinePart(c); c = At(pos_)) {
-    ++pos_;
+  const std::string_view line = line_;
+  std::size_t pos = pos_;
+  while (pos < line.size()) {
+    const auto c = static_cast<unsigned char>(line[pos]);
+    if (!StopsComment[c]) {
+      ++pos;
+      continue;
+    }
+    if (EndsLinePart(c)) break;
+    ++pos;
     // Only this line's bytes count for the "--", so a ">" at the start of a
     // continued comment does not close it.
-    if (c == '>' && pos_ >= 3 && line_[pos_ - 2] == '-' && line_[pos_ - 3] == '-') {
+    if (pos >= 3 && line[pos - 2] == '-' && line[pos - 3] == '-') {
       range_ = THtmlRange::InText;
       break;
     }
   }
+  pos_ = pos;
 }
 
 void THTMLScanner::ScanText() {
@@ -376,33 +466,35 @@ void THTMLScanner::ScanText() {
     return;
   }
   tokenKind_ = THtmlTokenKind::Text;
-  for (;; c = At(pos_)) {
-    if (c < 32 || c == '<') return;
-    if (c == '&') {
-      if (At(pos_ + 1) == '#') {
-        const std::size_t ampersand = pos_;
-        pos_ += 2;
-        if (At(pos_) == 'x' || At(pos_) == 'X') {
-          ++pos_;
-          while (IsHexDigit(At(pos_))) ++pos_;
-        } else {
-          while (IsDigit(At(pos_))) ++pos_;
-        }
-        if (At(pos_) == ';') {
-          // The text ends before "&"; the reference is the next token.
-          pos_ = ampersand;
-          charRefIndex_ = -1;
-          range_ = THtmlRange::AtCharRef;
-        }
-        // Unterminated, "&#" and its digits stay in this text token.
-        return;
+  const std::string_view line = line_;
+  for (;;) {
+    const std::size_t pos = SkipText(line, pos_);
+    pos_ = pos;
+    // The line's end, a control character or "<" ends the text.
+    if (pos == line.size() || line[pos] != '&') return;
+    if (At(pos_ + 1) == '#') {
+      const std::size_t ampersand = pos_;
+      pos_ += 2;
+      if (At(pos_) == 'x' || At(pos_) == 'X') {
+        ++pos_;
+        while (IsHexDigit(At(pos_))) ++pos_;
+      } else {
+        while (IsDigit(At(pos_))) ++pos_;
       }
-      const int index = MatchCharRef(pos_);
-      if (index >= 0) {
-        charRefIndex_ = index;
+      if (At(pos_) == ';') {
+        // The text ends before "&"; the reference is the next token.
+        pos_ = ampersand;
+        charRefIndex_ = -1;
         range_ = THtmlRange::AtCharRef;
-        return;
       }
+      // Unterminated, "&#" and its digits stay in this text token.
+      return;
+    }
+    const int index = MatchCharRef(pos_);
+    if (index >= 0) {
+      charRefIndex_ = index;
+      range_ = THtmlRange::AtCharRef;
+      return;
     }
     ++pos_;
   }

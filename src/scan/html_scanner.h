@@ -98,6 +98,8 @@ class THTMLScanner final : public TCustomScanner {
   }
   void SkipAtMost(std::size_t count);
   int MatchCharRef(std::size_t at) const;
+  // The kind of the tag name that is the first `length` bytes of `text`.
+  THtmlTokenKind KindOfTagName(std::string_view text, std::size_t length);
 
   // One token procedure per byte class; each sets tokenKind_, moves pos_ past
   // the token and may change range_.
@@ -133,6 +135,14 @@ class THTMLScanner final : public TCustomScanner {
   TTokenAttributes* undefKeyAttri_ = nullptr;
   TTokenAttributes* valueAttri_ = nullptr;
   int lineNumber_ = 0;  // as given to StartLine; the scan does not depend on it
+  // Kinds of the tag names met lately, by their bytes: the same few names come
+  // back again and again, and finding one here costs less than the table.
+  struct TTagNameMemo {
+    std::uint64_t bytes = 0;  // the name, its first byte lowest
+    std::size_t length = 0;   // 0 for an unused entry
+    THtmlTokenKind kind = THtmlTokenKind::UnknownWord;
+  };
+  std::array<TTagNameMemo, 64> tagNameMemo_{};
 };
 
 // Fills the tag-name letter table and adds THTMLScanner to ScannerRegistry

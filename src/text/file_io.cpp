@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
 #include "platform/errors.h"
+#include "platform/large_block.h"
 
 namespace varnel {
 namespace {
@@ -27,8 +29,16 @@ constexpr size_t kWriteBuffer = 65536;
 // when it does not exist yet.
 std::string ResolveLinks(const std::string& path) {
   std::error_code error;
-  std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
-  return error ? path : resolved.string();
+  std::filesystem::path current(path);
+  // weakly_canonical stops at a link to a file not there yet, and the rename
+  // would then replace the link; the file it names is the one to create.
+  for (int hops = 0; hops < 40 && std::filesystem::is_symlink(current, error); ++hops) {
+    const std::filesystem::path target = std::filesystem::read_symlink(current, error);
+    if (error) break;
+    current = target.is_absolute() ? target : current.parent_path() / target;
+  }
+  std::filesystem::path resolved = std::filesystem::weakly_canonical(current, error);
+  return error ? current.string() : resolved.string();
 }
 
 mode_t CurrentUmask() {
@@ -60,11 +70,17 @@ std::string ReadWholeFile(const std::string& fileName) {
   if (S_ISDIR(info.st_mode)) FailOpen(path, std::strerror(EISDIR));
   if (!S_ISREG(info.st_mode)) FailOpen(path, "Not a regular file");
 
+  // Room beyond the size fstat gave, so that the read that finds the end, or
+  // finds that the file has grown meanwhile, needs no reallocation.
+  constexpr size_t kSlack = 4096;
+  const auto size = static_cast<size_t>(info.st_size);
   std::string data;
-  data.resize(static_cast<size_t>(info.st_size));
+  data.reserve(LargeBlockRequest(size + kSlack + 1) - 1);
+  AdviseLargeBlock(data.data(), data.capacity());
+  data.resize(size);
   size_t filled = 0;
   for (;;) {
-    if (filled == data.size()) data.resize(data.size() + 65536);  // the file grew meanwhile
+    if (filled == data.size()) data.resize(std::max(data.capacity(), data.size() + 65536));
     const ssize_t got = read(fd, data.data() + filled, data.size() - filled);
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -81,6 +97,9 @@ TFileReplacer::TFileReplacer(const std::string& fileName)
     : target_(ResolveLinks(fileName)), display_(AbsolutePath(fileName)) {
   struct stat old {};
   const bool exists = stat(target_.c_str(), &old) == 0;
+  // Only a name that is not there yet may be created: a loop of links, say,
+  // would otherwise be replaced by the page.
+  if (!exists && errno != ENOENT) FailCreate(display_, std::strerror(errno));
   if (exists && S_ISDIR(old.st_mode)) FailCreate(display_, std::strerror(EISDIR));
   if (exists && !S_ISREG(old.st_mode)) FailCreate(display_, "Not a regular file");
 

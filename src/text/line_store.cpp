@@ -1,8 +1,10 @@
 #include "text/line_store.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/errors.h"
+#include "platform/large_block.h"
 #include "text/file_io.h"
 
 namespace varnel {
@@ -34,8 +36,8 @@ class BreakFinder {
   size_t nextLf_;
 };
 
-template <typename Emit>
-void ForEachPiece(std::string_view data, bool& sawCr, bool& sawLf, Emit emit) {
+template <typename Kinds, typename Emit>
+void ForEachPiece(std::string_view data, Kinds& kinds, Emit emit) {
   BreakFinder finder(data);
   const size_t size = data.size();
   size_t pos = 0;
@@ -43,25 +45,60 @@ void ForEachPiece(std::string_view data, bool& sawCr, bool& sawLf, Emit emit) {
     const size_t end = finder.Next(pos);
     emit(data.substr(pos, end - pos));
     pos = end;
-    if (pos < size && data[pos] == '\r') {
+    if (pos >= size) break;
+    if (data[pos] == '\r' && pos + 1 < size && data[pos + 1] == '\n') {
+      kinds.crLf = true;
+      pos += 2;
+    } else if (data[pos] == '\r') {
+      kinds.cr = true;
       ++pos;
-      sawCr = true;
-    }
-    if (pos < size && data[pos] == '\n') {
+    } else {
+      kinds.lf = true;
       ++pos;
-      sawLf = true;
     }
   }
   if (size > 0 && (data[size - 1] == '\r' || data[size - 1] == '\n')) emit(std::string_view());
+}
+
+std::string_view BreakText(TLineBreakStyle style) {
+  return style == TLineBreakStyle::BreakLf ? "\n" : style == TLineBreakStyle::BreakCr ? "\r" : "\r\n";
+}
+
+// Gives the list room for `count` lines in one block, backed by huge pages
+// before it is first written when it is large.
+void ReserveLines(std::vector<std::string_view>& lines, size_t count) {
+  if (count <= lines.capacity()) return;
+  constexpr size_t kViewSize = sizeof(std::string_view);
+  std::vector<std::string_view> bigger;
+  bigger.reserve(LargeBlockRequest(count * kViewSize) / kViewSize);
+  AdviseLargeBlock(bigger.data(), bigger.capacity() * kViewSize);
+  bigger.assign(lines.begin(), lines.end());
+  lines.swap(bigger);
+}
+
+// Lines are seldom shorter than this on average; a text of shorter ones makes
+// the list grow while it is split, in steps that double.
+constexpr size_t kShortLine = 32;
+
+// True when the break's one or two bytes are at `at`; checked inline, as it
+// is asked once per line.
+bool BreakAt(const char* at, std::string_view lineBreak) {
+  for (size_t i = 0; i < lineBreak.size(); ++i) {
+    if (at[i] != lineBreak[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> pieces;
-  bool cr = false;
-  bool lf = false;
-  ForEachPiece(text, cr, lf, [&](std::string_view piece) { pieces.push_back(piece); });
+  struct {
+    bool crLf = false;
+    bool cr = false;
+    bool lf = false;
+  } kinds;
+  ForEachPiece(text, kinds, [&](std::string_view piece) { pieces.push_back(piece); });
   if (pieces.empty()) pieces.emplace_back();
   return pieces;
 }
@@ -79,6 +116,7 @@ void TLineStore::CheckIndex(int index) const {
 
 void TLineStore::PutLine(int index, std::string_view text) {
   CheckIndex(index);
+  wholeText_.reset();
   auto block = std::make_shared<const std::string>(text);
   const std::string_view line(*block);
   blocks_.push_back(std::move(block));
@@ -95,6 +133,7 @@ void TLineStore::PutLine(int index, std::string_view text) {
 void TLineStore::InsertEmptyLines(int index, int count) {
   CheckIndex(index);
   if (count <= 0) return;
+  wholeText_.reset();
   lines_.insert(lines_.begin() + index, static_cast<size_t>(count), std::string_view());
   Notify(TLineChange::Kind::Inserted, index, count);
 }
@@ -103,12 +142,14 @@ void TLineStore::DeleteLines(int index, int count) {
   if (count <= 0) return;
   CheckIndex(index);
   if (index + count > LineCount()) CheckIndex(index + count);
+  wholeText_.reset();
   lines_.erase(lines_.begin() + index, lines_.begin() + index + count);
   Notify(TLineChange::Kind::Deleted, index, count);
   CompactIfNeeded();
 }
 
 void TLineStore::RemoveAllLines() {
+  wholeText_.reset();
   lines_.clear();
   blocks_.clear();
   Notify(TLineChange::Kind::Cleared, 0, 0);
@@ -131,14 +172,17 @@ void TLineStore::LoadFile(const std::string& fileName) {
   auto block = std::make_shared<const std::string>(ReadWholeFile(fileName));
   RemoveAllLines();  // only now that the file has been read
   blocks_.push_back(block);
-  const BreaksSeen seen = Split(*block);
-  if (seen.cr && !seen.lf) {
+  const BreaksSeen kinds = Split(*block);
+  const bool cr = kinds.crLf || kinds.cr;
+  const bool lf = kinds.crLf || kinds.lf;
+  if (cr && !lf) {
     lineBreakStyle_ = TLineBreakStyle::BreakCr;
-  } else if (seen.lf && !seen.cr) {
+  } else if (lf && !cr) {
     lineBreakStyle_ = TLineBreakStyle::BreakLf;
   } else {
     lineBreakStyle_ = TLineBreakStyle::BreakCrLf;
   }
+  if (kinds.OnlyOf(BreakText(lineBreakStyle_))) wholeText_ = *block;
   Notify(TLineChange::Kind::Inserted, 0, LineCount());
 }
 
@@ -147,21 +191,36 @@ void TLineStore::AssignText(TClipBytes block, size_t length) {
   if (!block) return;
   const std::string_view data = std::string_view(*block).substr(0, length);
   blocks_.push_back(std::move(block));
-  Split(data);
+  if (Split(data).OnlyOf(BreakText(lineBreakStyle_))) wholeText_ = data;
   Notify(TLineChange::Kind::Inserted, 0, LineCount());
 }
 
+bool TLineStore::BreaksSeen::OnlyOf(std::string_view lineBreak) const {
+  if (lineBreak == "\r\n") return !cr && !lf;
+  if (lineBreak == "\r") return !crLf && !lf;
+  return !crLf && !cr;
+}
+
 TLineStore::BreaksSeen TLineStore::Split(std::string_view data) {
-  BreaksSeen seen;
-  ForEachPiece(data, seen.cr, seen.lf, [&](std::string_view piece) { lines_.push_back(piece); });
-  return seen;
+  ReserveLines(lines_, lines_.size() + data.size() / kShortLine + 1);
+  BreaksSeen kinds;
+  ForEachPiece(data, kinds, [&](std::string_view piece) {
+    if (lines_.size() == lines_.capacity()) ReserveLines(lines_, 2 * lines_.size());
+    lines_.push_back(piece);
+  });
+  return kinds;
 }
 
 void TLineStore::SaveFile(const std::string& fileName) const {
-  const std::string_view lineBreak = lineBreakStyle_ == TLineBreakStyle::BreakLf ? "\n"
-                                     : lineBreakStyle_ == TLineBreakStyle::BreakCr ? "\r"
-                                                                                  : "\r\n";
+  const std::string_view lineBreak = BreakText(lineBreakStyle_);
   TFileReplacer file(fileName);
+  if (wholeText_) {
+    // The lines are a block's text as it arrived, with the breaks to write:
+    // the block goes out as it is.
+    file.Write(*wholeText_);
+    file.Commit();
+    return;
+  }
   // Lines that lie one after another in their block, separated by exactly the
   // break to write, go out as one piece: a loaded file or a pasted page is
   // written straight from the block it arrived in.
@@ -172,7 +231,7 @@ void TLineStore::SaveFile(const std::string& fileName) const {
     if (i > 0) {
       const char* joined = pending + pendingSize;
       if (pending && line.data() == joined + lineBreak.size() &&
-          std::memcmp(joined, lineBreak.data(), lineBreak.size()) == 0) {
+          BreakAt(joined, lineBreak)) {
         pendingSize += lineBreak.size() + line.size();
         continue;
       }

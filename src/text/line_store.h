@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,8 +72,11 @@ class TLineStore final : public TLineSource {
   void Notify(TLineChange::Kind kind, int index, int count) const;
   // Splits into lines (views into `data`); returns which breaks were seen.
   struct BreaksSeen {
-    bool cr = false;
-    bool lf = false;
+    bool crLf = false;
+    bool cr = false;  // a CR without an LF after it
+    bool lf = false;  // an LF without a CR before it
+    // True when every break seen is `lineBreak`.
+    bool OnlyOf(std::string_view lineBreak) const;
   };
   BreaksSeen Split(std::string_view data);
   // Drops blocks no line refers to any more once they pile up.
@@ -80,6 +84,10 @@ class TLineStore final : public TLineSource {
 
   std::vector<std::string_view> lines_;
   std::vector<std::shared_ptr<const std::string>> blocks_;
+  // The whole content as one piece of a block, while the lines are still that
+  // block's text as it was split and every break in it is LineBreakStyle's: so
+  // SaveFile writes the block as it is, without a look at every line.
+  std::optional<std::string_view> wholeText_;
   TLineBreakStyle lineBreakStyle_ = TLineBreakStyle::BreakCrLf;
   std::function<void(const TLineChange&)> listener_;
 };

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -283,6 +286,150 @@ TEST_F(ExporterTest, SettersThatEmptyTheBuffer) {
   EXPECT_EQ(exporter.Font(), font);
   exporter.SetFont(nullptr);
   EXPECT_EQ(exporter.Font(), TFont{});
+}
+
+// Writes runs as "<r Name>" ... "</r>": fixed texts, so it may hand them to the
+// engine as fixed mark-up or have them written through its hooks, which must
+// give the same page.
+class TRunWriter final : public TCustomExporter {
+ public:
+  explicit TRunWriter(bool fixed) : fixed_(fixed) {
+    SetEntity('&', "&amp;");
+    SetEntity('<', "&lt;");
+    SetEntity('"', "&quot;");
+    SetEntity(0x80, "&euro;");
+    SetEntity(0x81, "&an-entity-longer-than-sixteen-bytes;");
+  }
+  TTokenAttributes* Taken() const { return TakenAttribute(); }
+
+ protected:
+  void CloseRun(bool, bool, TFontStyles) override { AppendText("</r>"); }
+  void OpenRun(bool, bool, TFontStyles) override { AppendText(RunOpening(TakenAttribute())); }
+  void CloseLastRun() override { AppendText("</r>"); }
+  void OpenFirstRun(bool, bool, TFontStyles) override { AppendText(RunOpening(TakenAttribute())); }
+  void EmitLineBreak() override { AppendText("|\n"); }
+  std::string FooterText() override { return "(f)"; }
+  std::string HeaderText() override { return "(h)"; }
+  const TFixedMarkup* FixedMarkup() const override {
+    static constexpr TFixedMarkup kMarkup{"</r>", "|\n"};
+    return fixed_ ? &kMarkup : nullptr;
+  }
+  std::string RunOpening(const TTokenAttributes* attribute) const override {
+    return "<r " + (attribute ? attribute->Name() : std::string("none")) + ">";
+  }
+
+ private:
+  bool fixed_;
+};
+
+TEST(ExporterFixedMarkup, WritesWhatTheHooksWrite) {
+  // Words, blanks, "#" words and "|" marks in looks that merge and split runs;
+  // replaced bytes at the start, the middle and the end of long and short lines.
+  std::vector<std::string> texts = {
+      "ab cd", "", "#x", "  |  ", "a|", "&<\"", std::string(40, 'w') + "&",
+      "x\x80y\x81z" + std::string(20, ' ') + "#\x80\x80", "|||", "# # #",
+  };
+  std::uint64_t seed = 12345;
+  const auto next = [&] {
+    seed = seed * 6364136223846793005u + 1442695040888963407u;
+    return static_cast<unsigned>(seed >> 33);
+  };
+  const std::string alphabet = "ab #|&<\"\x80\x81\xE9";
+  for (int line = 0; line < 300; ++line) {
+    std::string text;
+    for (unsigned n = next() % 70; n > 0; --n) text += alphabet[next() % alphabet.size()];
+    texts.push_back(text);
+  }
+  TLineStore store;
+  for (const std::string& text : texts) store.PutLine(store.LineCount(), text);
+
+  for (const bool useBackground : {false, true}) {
+    SCOPED_TRACE(useBackground ? "backgrounds in use" : "backgrounds not in use");
+    TWordScanner scanner;
+    scanner.Attr("Word")->SetStyle(fsBold);
+    scanner.Attr("Other")->SetForeground(RGB(0xFF, 0, 0));
+    scanner.Attr("Blank")->SetBackground(RGB(1, 2, 3));
+    TRunWriter hooks(false);
+    TRunWriter fixed(true);
+    for (TRunWriter* writer : {&hooks, &fixed}) {
+      writer->SetHighlighter(&scanner);
+      writer->SetUseBackground(useBackground);
+      writer->ExportAllLines(&store);
+    }
+    EXPECT_EQ(fixed.Output(), hooks.Output());
+    EXPECT_EQ(fixed.Taken(), hooks.Taken());
+    EXPECT_NE(hooks.Output().find("&an-entity-longer-than-sixteen-bytes;"), std::string::npos);
+  }
+}
+
+// The header is written into room left before the body; a header whose length
+// depends on the body needs the body moved, and must still see the body's size.
+class TSizedHeaderWriter final : public TCustomExporter {
+ protected:
+  void CloseRun(bool, bool, TFontStyles) override {}
+  void OpenRun(bool, bool, TFontStyles) override {}
+  void CloseLastRun() override {}
+  void OpenFirstRun(bool, bool, TFontStyles) override {}
+  void EmitLineBreak() override { AppendText("/"); }
+  std::string FooterText() override { return "(end)"; }
+  std::string HeaderText() override { return "(body " + std::to_string(OutputSize()) + ")"; }
+};
+
+TEST(ExporterHeader, LengthMayFollowTheBody) {
+  TWordScanner scanner;
+  TSizedHeaderWriter writer;
+  writer.SetHighlighter(&scanner);
+  TLineStore lines;
+  writer.ExportAllLines(Fill(lines, {"a"}));
+  EXPECT_EQ(writer.Output(), "(body 2)a/(end)");
+  const std::string longLine(123456, 'x');
+  writer.ExportAllLines(Fill(lines, {longLine.c_str(), "yz"}));
+  EXPECT_EQ(writer.Output(), "(body 123460)" + longLine + "/yz/(end)");
+}
+
+// A scanner that fails on the line it is told to.
+class TFailingScanner final : public TCustomScanner {
+ public:
+  explicit TFailingScanner(int failOn) : failOn_(failOn) {
+    RegisterAttribute(std::make_unique<TTokenAttributes>("Text"));
+    BindAttributeChanges();
+  }
+  TTokenAttributes* RoleAttribute(int) const override { return nullptr; }
+  bool LineDone() const override { return done_; }
+  std::string_view TokenView() const override { return line_; }
+  TTokenAttributes* TokenAttribute() const override { return AttributeAt(0); }
+  int TokenKind() const override { return 0; }
+  int TokenStart() const override { return 0; }
+  void NextToken() override { done_ = true; }
+  void StartLine(std::string_view line, int number) override {
+    if (number == failOn_) throw std::runtime_error("scanner failure");
+    line_ = line;
+    done_ = line.empty();
+  }
+
+ private:
+  int failOn_;
+  std::string_view line_;
+  bool done_ = true;
+};
+
+TEST(ExporterFailure, LeavesAnEmptyBufferAndTheNextExportWorks) {
+  TLineStore lines;
+  Fill(lines, {"one", "two", "three"});
+  for (const bool fixed : {false, true}) {
+    SCOPED_TRACE(fixed ? "fixed mark-up" : "hooks");
+    TRunWriter writer(fixed);
+    TFailingScanner failing(2);
+    writer.SetHighlighter(&failing);
+    EXPECT_THROW(writer.ExportAllLines(&lines), std::runtime_error);
+    EXPECT_EQ(writer.OutputSize(), 0u);
+    EXPECT_EQ(writer.Output(), "");
+
+    TFailingScanner working(0);
+    writer.SetHighlighter(&working);
+    writer.ExportAllLines(&lines);
+    EXPECT_EQ(writer.Output(), "(h)<r Text>one|\ntwo|\nthree|\n</r>(f)");
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include "platform/clipboard.h"
+#include "platform/code_page.h"
 #include "platform/in_process_clipboard.h"
 #include "scan/html_scanner.h"
 
@@ -442,6 +444,69 @@ TEST(ExporterHtml, EntitiesParseBackToTheirBytes) {
   TPlainWriter w;
   const std::string parsed = ParsedCodeText(dir.path, Export(w.writer, {line}));
   EXPECT_EQ(parsed.substr(0, expected.size() + 1), expected + "\n");
+}
+
+// The writer hands the engine its mark-up as fixed texts; with a lead-byte set
+// installed the engine calls the writer's hooks instead. A set whose bytes the
+// text never holds changes nothing else, so both ways must give the same page.
+TEST(ExporterHtml, FixedMarkupWritesWhatTheHooksWrite) {
+  std::vector<std::string> lines = {
+      "<!DOCTYPE html><html lang=en><head><title>T &amp; &#x41; &#65 &copy</title>",
+      "<p class=\"a 'b'\" id='c \"d\"' data-x=e>Text &lt;b&gt; &frac12; \x80\x81\x99\xA0\xE9</p>",
+      "<!-- a comment -- > that --> ends <a", "href=\"multi", "line\" > &nbsp;<?x><b>&amp;",
+      "\t\ttabs\x01" "and\x1F" "controls <", "", "&", "\"quoted\" outside > tags",
+  };
+  // Every replaced byte at every place in lines of every length around the
+  // sixteen bytes the copy takes at once, so that both its ways meet each byte.
+  for (const char special : {'"', '>', '\x80', '\x81', '\xE9', '\xFE'}) {
+    for (size_t before = 0; before < 34; before += 3) {
+      for (const size_t after : {0u, 1u, 15u, 16u, 17u}) {
+        lines.push_back(std::string(before, 'a') + special + std::string(after, 'b'));
+      }
+    }
+  }
+  std::uint64_t seed = 2024;
+  const auto next = [&] {
+    seed = seed * 6364136223846793005u + 1442695040888963407u;
+    return static_cast<unsigned>(seed >> 33);
+  };
+  const std::vector<std::string> pieces = {"<", ">", "=", "\"", "'", "&", "&amp;", "&#38;", "<!--", "-->",
+                                           "p", "table", " ", "\t", "word", "\xE9", "\x80", "=v"};
+  for (int line = 0; line < 400; ++line) {
+    std::string text;
+    for (unsigned n = next() % 30; n > 0; --n) text += pieces[next() % pieces.size()];
+    lines.push_back(text);
+  }
+
+  TPlainWriter fixed;
+  const std::string fixedPage = Export(fixed.writer, lines);
+  TLeadByteSet unused{};
+  unused[0xFF] = true;
+  SetLeadBytes(unused);
+  TPlainWriter hooks;
+  const std::string hookPage = Export(hooks.writer, lines);
+  ClearLeadBytes();
+  EXPECT_EQ(fixedPage, hookPage);
+  ASSERT_NE(fixed.writer.CurrentAttribute(), nullptr);
+  ASSERT_NE(hooks.writer.CurrentAttribute(), nullptr);
+  EXPECT_EQ(fixed.writer.CurrentAttribute()->Name(), hooks.writer.CurrentAttribute()->Name());
+}
+
+// A page many times longer than its text outgrows the room reserved for it
+// while it is written; nothing may be lost or doubled when it moves.
+TEST(ExporterHtml, PageFarLongerThanItsText) {
+  std::string text;
+  std::string body;
+  for (int i = 0; i < 20000; ++i) {
+    text += "<a";
+    body += "<span class=\"html1-symbol\">&lt;</span><span class=\"html1-reservedword\">a</span>";
+  }
+  TPlainWriter w;
+  w.writer.SetCreateHTMLFragment(true);
+  const std::string page = Export(w.writer, {text});
+  const std::string opening = "<pre>\r\n<code><span style=\"font: 10pt Courier New;\">";
+  body.erase(body.size() - std::string_view("</span>").size());  // the last run closes after the line break
+  EXPECT_EQ(page, opening + body + "\r\n</span></span>\r\n</code></pre>\r\n");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "../tools/token_trace.h"
+#include "scan/tag_names.h"
 
 namespace varnel {
 namespace {
@@ -465,6 +467,69 @@ TEST_F(HtmlScanner, AllKindsFixtureMatchesItsDump) {
                 << "  expected: " << (line < want.size() ? want[line] : "<end>") << "\n"
                 << "  actual:   " << (line < got.size() ? got[line] : "<end>") << "\n"
                 << "the actual trace is in " << fresh.string();
+}
+
+// Text is passed sixteen bytes at a time where the line is long enough; the
+// byte that ends it must be found at every offset, in both ways.
+TEST_F(HtmlScanner, TextEndsAtTheRightByteAtEveryOffset) {
+  struct Case {
+    std::string_view after;  // what follows the plain bytes
+    std::vector<Token> rest;  // its tokens
+  };
+  using enum THtmlTokenKind;
+  const Case cases[] = {
+      {"<b", {{Symbol, "<"}, {ReservedWord, "b"}}},
+      {"&amp;z", {{EscapeAmpersand, "&amp;"}, {Text, "z"}}},
+      {"&#9;", {{EscapeAmpersand, "&#9;"}}},
+      {"\tz", {{Space, "\t"}, {Text, "z"}}},
+      {"\x1F\x01z", {{Space, "\x1F\x01"}, {Text, "z"}}},
+      {"\0hidden"sv, {}},
+  };
+  THTMLScanner scanner;
+  for (size_t plain = 1; plain <= 40; ++plain) {
+    // Bytes that do not end text: blanks, DEL, ">", quotes, and bytes from 0x80 up.
+    constexpr std::string_view kPlain = " x\x7F>\"'\x80\xFFy";
+    std::string text;
+    for (size_t i = 0; i < plain; ++i) text += kPlain[i % kPlain.size()];
+    for (const Case& c : cases) {
+      const std::string line = text + std::string(c.after);
+      SCOPED_TRACE(::testing::PrintToString(line));
+      std::vector<Token> tokens = {{Text, text}};
+      tokens.insert(tokens.end(), c.rest.begin(), c.rest.end());
+      scanner.ClearRange();
+      EXPECT_EQ(ScanLine(scanner, line), Show(tokens));
+    }
+    scanner.ClearRange();
+    EXPECT_EQ(ScanLine(scanner, text), Show({{Text, text}}));
+  }
+}
+
+// One scanner meets the same names again and again, mixed with names of the
+// same length it does not know; each must get the kind the table gives it.
+TEST_F(HtmlScanner, RepeatedTagNamesKeepTheirKinds) {
+  std::vector<std::string> names = {
+      "b",  "x",     "B",      "X",        "p",        "q",         "abbr",      "abbx",     "ABBR",
+      "h1", "h7",    "H1",     "/p",       "/x",       "!DOCTYPE",  "!doctypx",  "noembed",  "noembedx",
+      "noembeds", "fieldset", "fieldsex", "marquee9", "blockquote", "blockquotf", "table", "tablf"};
+  // Every two-letter name, so that names that differ in one letter only are
+  // bound to meet in whatever remembers them.
+  for (char first = 'a'; first <= 'z'; ++first) {
+    for (const char second : std::string_view("abdhilmrtuxz1")) names.push_back({first, second});
+  }
+  THTMLScanner scanner;
+  std::uint32_t seed = 7;
+  for (int round = 0; round < 20000; ++round) {
+    seed = seed * 1664525u + 1013904223u;
+    const std::string& name = names[(seed >> 8) % names.size()];
+    SCOPED_TRACE(name);
+    const std::string line = "<" + name + ">";
+    scanner.ClearRange();
+    scanner.StartLine(line, 1);
+    scanner.NextToken();
+    const TTagNameClass expected = ClassifyTagName(name);
+    ASSERT_EQ(scanner.TokenView(), name.substr(0, expected.Length));
+    ASSERT_EQ(scanner.Kind(), expected.Kind);
+  }
 }
 
 }  // namespace

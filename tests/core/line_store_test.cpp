@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
+#include <functional>
 #include <vector>
 
 #include "platform/errors.h"
@@ -224,6 +226,69 @@ TEST(LineStore, AssignTextSplitsLikeLoadFile) {
   store.AssignText(block, block->size());
   EXPECT_EQ(Lines(store), (std::vector<std::string>{"x", "y", ""}));
   EXPECT_EQ(store.LineAt(0).data(), block->data());  // shared, not copied
+}
+
+}  // namespace
+}  // namespace varnel
+
+namespace varnel {
+namespace {
+
+// A store that still holds a block as it was split writes it out in one piece;
+// that shortcut must give exactly the joined lines: every break the style's,
+// edits included.
+TEST(LineStore, SavesLinesJoinedWithTheStyleBreak) {
+  struct Case {
+    const char* what;
+    std::string loaded;  // the file loaded first; it sets the style
+    std::string assigned;  // then given to AssignText, unless empty
+    std::function<void(TLineStore&)> edit;
+    std::string saved;
+  };
+  const auto none = [](TLineStore&) {};
+  const Case cases[] = {
+      {"a lone CR among CR LF", "a\rb\r\n", "", none, "a\r\nb\r\n"},
+      {"LF CR", "a\n\rb", "", none, "a\r\n\r\nb"},
+      {"a lone LF among CR LF", "a\r\nb\nc", "", none, "a\r\nb\r\nc"},
+      {"CR LF into an LF store", "x\ny", "p\r\nq\r\n", none, "p\nq\n"},
+      {"a lone CR into a CR store", "x\ry", "p\rq\r\nr", none, "p\rq\rr"},
+      {"a loaded file changed by a line", "a\nb\nc", "", [](TLineStore& s) { s.PutLine(1, "B"); }, "a\nB\nc"},
+      {"a line deleted", "a\nb\nc", "", [](TLineStore& s) { s.DeleteLines(0, 1); }, "b\nc"},
+      {"empty lines inserted", "a\nb", "", [](TLineStore& s) { s.InsertEmptyLines(1, 2); }, "a\n\n\nb"},
+      {"a line appended", "a\r\nb", "", [](TLineStore& s) { s.PutLine(2, "c"); }, "a\r\nb\r\nc"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile(dir.File("in"), c.loaded);
+    TLineStore store;
+    store.LoadFile(dir.File("in"));
+    if (!c.assigned.empty()) {
+      store.AssignText(MakeClipBytes(c.assigned), c.assigned.size());
+    }
+    c.edit(store);
+    store.SaveFile(dir.File("out"));
+    EXPECT_EQ(ReadFile(dir.File("out")), c.saved);
+  }
+}
+
+// Sizes around the reading slack and the large-block threshold, where the read
+// loop and the block reservation change course.
+TEST(LineStore, LoadsFilesOfEverySizeWhole) {
+  const size_t sizes[] = {1, 4095, 4096, 4097, (1u << 20) - 1, 1u << 20, (2u << 20) + 5};
+  TempDir dir;
+  for (const size_t size : sizes) {
+    SCOPED_TRACE(size);
+    std::string bytes(size, 'x');
+    for (size_t i = 0; i < size; i += 97) bytes[i] = '\n';
+    bytes.back() = 'z';
+    WriteFile(dir.File("in"), bytes);
+    TLineStore store;
+    store.LoadFile(dir.File("in"));
+    store.SaveFile(dir.File("out"));
+    EXPECT_EQ(ReadFile(dir.File("out")), bytes);
+    EXPECT_EQ(store.LineCount(), std::count(bytes.begin(), bytes.end(), '\n') + 1);
+  }
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 #include "platform/clipboard.h"
 #include "platform/code_page.h"
 #include "platform/colors.h"
 #include "platform/errors.h"
 #include "platform/in_process_clipboard.h"
+#include "platform/large_block.h"
 
 namespace varnel {
 namespace {
@@ -60,6 +62,41 @@ TEST(Clipboard, InProcessClipboardHoldsFormatsUntilEmptied) {
     FAIL() << "no error";
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "Cannot open clipboard");
+  }
+}
+
+TEST(LargeBlock, RequestsWholeHugePagesForLargeBlocksOnly) {
+  constexpr size_t kHuge = size_t{2} << 20;
+  const size_t sizes[] = {0, 1, 4096, kLargeBlockMinimum - 1, kLargeBlockMinimum, kHuge - 65, kHuge - 64,
+                          kHuge - 63, kHuge, 3 * kHuge + 1, size_t{700} << 20};
+  for (const size_t size : sizes) {
+    SCOPED_TRACE(size);
+    const size_t request = LargeBlockRequest(size);
+    if (size < kLargeBlockMinimum) {
+      EXPECT_EQ(request, size);
+      continue;
+    }
+    EXPECT_GE(request, size);
+    EXPECT_LT(request - size, kHuge);
+    // With the allocator's 64 bytes the mapping is a whole number of huge pages.
+    EXPECT_EQ((request + 64) % kHuge, 0u);
+  }
+}
+
+TEST(LargeBlock, AdviceKeepsWhatTheBlockHolds) {
+  // Advice may rebuild the pages already written; their bytes must stay.
+  for (const size_t size : {size_t{4096}, size_t{3} << 20, (size_t{5} << 20) + 123}) {
+    SCOPED_TRACE(size);
+    std::string block;
+    block.reserve(LargeBlockRequest(size + 1) - 1);
+    block.resize(size);
+    for (size_t i = 0; i < size; ++i) block[i] = static_cast<char>(i * 7 + i / 4096);
+    AdviseLargeBlock(block.data(), block.capacity());
+    bool same = true;
+    for (size_t i = 0; i < size && same; ++i) same = block[i] == static_cast<char>(i * 7 + i / 4096);
+    EXPECT_TRUE(same);
+    block.append(100, 'z');
+    EXPECT_EQ(block.substr(size), std::string(100, 'z'));
   }
 }
 
