@@ -151,6 +151,30 @@ class MainWindowTest : public QObject {
     QVERIFY(h.form->isVisible());
   }
 
+  // A clipboard that cannot be reached: each command says so, and the text in
+  // the editors stays.
+  void clipboardFailures_data() {
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("convert") << QStringLiteral("BitBtn3") << QStringLiteral("Out of memory.");
+    QTest::newRow("copy") << QStringLiteral("BitBtn8") << QStringLiteral("Cannot open clipboard.");
+  }
+  void clipboardFailures() {
+    QFETCH(QString, trigger);
+    QFETCH(QString, message);
+    TInProcessClipboard clipboard;
+    Harness h(clipboard);
+    QVERIFY(h.Converted("<b>kept</b>"));
+    const std::string output = h.Output().WholeText();
+    h.Output().SetSelection(TCaretPos{1, 1}, TCaretPos{5, 1});
+    clipboard.SetUnreachable(true);
+    QVERIFY(h.Run(trigger));
+    QCOMPARE(h.errors, QStringList{message});
+    QVERIFY(h.Source().WholeText() == "<b>kept</b>");
+    if (trigger == QLatin1String("BitBtn8")) QVERIFY(h.Output().WholeText() == output);
+    QVERIFY(h.form->isVisible());
+  }
+
   void loadFromFile_data() {
     QTest::addColumn<QString>("trigger");
     QTest::addColumn<QString>("outcome");
