@@ -22,6 +22,7 @@
 #include <QWebEngineView>
 #include <exception>
 
+#include "app/gui/main_window.h"
 #include "text/line_store.h"
 
 namespace varnel {
@@ -122,11 +123,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
   layout_->addStretch(1);
   layout_->addWidget(panel1_);
 
-  reportError_ = [this](const QString& message) {
-    QString text = message;
-    if (!text.isEmpty() && text.back().unicode() > '.') text += QLatin1Char('.');
-    QMessageBox::critical(this, QStringLiteral("Varnel"), text);
-  };
+  reportError_ = [this](const QString& text) { QMessageBox::critical(this, QStringLiteral("Varnel"), text); };
 }
 
 TForm3::~TForm3() {
@@ -166,7 +163,7 @@ void TForm3::FormShow() {
     if (!webBrowser1_) CreateBrowser();
     LoadHtmlIntoBrowser(webBrowser1_, textSource_ ? textSource_() : std::string());
   } catch (const std::exception& e) {
-    reportError_(QString::fromLocal8Bit(e.what()));
+    reportError_(FailureText(e.what()));
   }
 }
 

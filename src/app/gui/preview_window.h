@@ -39,7 +39,8 @@ class TForm3 : public QDialog {
   // Gives the text to preview each time the window is shown (the output
   // editor's whole text).
   void SetTextSource(std::function<std::string()> source) { textSource_ = std::move(source); }
-  // Where failures while loading are reported; a critical message box by default.
+  // Where failures while loading are reported, as the main window reports a
+  // command's failure (FailureText); a critical message box by default.
   void SetErrorReporter(std::function<void(const QString&)> reporter) { reportError_ = std::move(reporter); }
 
   // The view, once the window has been shown; null before.
