@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -142,11 +143,19 @@ void TForm3::CreateBrowser() {
   handler_ = new TPreviewPageHandler(this);
   auto* profile = new QWebEngineProfile(this);  // off the record: nothing is written to disk
   profile->installUrlSchemeHandler(kScheme, handler_);
-  webBrowser1_ = new QWebEngineView(this);
+  browserArea_ = new QStackedWidget(this);
+  blankSheet_ = new QWidget(browserArea_);
+  blankSheet_->setAutoFillBackground(true);
+  QPalette white = blankSheet_->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  blankSheet_->setPalette(white);
+  webBrowser1_ = new QWebEngineView(browserArea_);
   webBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
   webBrowser1_->setPage(new TPreviewPage(profile, webBrowser1_));
+  browserArea_->addWidget(webBrowser1_);
+  browserArea_->addWidget(blankSheet_);
   delete layout_->takeAt(0);  // the stretch that held its place
-  layout_->insertWidget(0, webBrowser1_, 1);
+  layout_->insertWidget(0, browserArea_, 1);
 }
 
 void TForm3::showEvent(QShowEvent* event) {
@@ -181,6 +190,11 @@ void TForm3::LoadHtmlIntoBrowser(QWebEngineView* view, std::string_view text) {
     if (!limit.isActive()) return;  // never loaded: the blank page stays
   }
   handler_->SetPage(PreviewBytes(text));
+  if (browserArea_ && view->parentWidget() == browserArea_) {
+    browserArea_->setCurrentWidget(blankSheet_);
+    connect(view, &QWebEngineView::loadFinished, browserArea_,
+            [this, view] { browserArea_->setCurrentWidget(view); }, Qt::SingleShotConnection);
+  }
   // A new address each time, so the view never shows a cached page.
   view->setUrl(QUrl(QStringLiteral("%1:page/%2").arg(QLatin1String(kScheme)).arg(++pageNumber_)));
 }

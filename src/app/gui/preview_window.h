@@ -11,6 +11,7 @@
 #include <string_view>
 
 class QFrame;
+class QStackedWidget;
 class QPushButton;
 class QVBoxLayout;
 class QWebEngineView;
@@ -49,7 +50,9 @@ class TForm3 : public QDialog {
   const QByteArray& LastPageBytes() const;
 
   // Loads the text into the view: first "about:blank", waited for (at most
-  // 10 seconds, after which the blank page stays), then the page's bytes.
+  // 10 seconds, after which the blank page stays), then the page's bytes. The
+  // view stays hidden behind a blank sheet until the page has loaded: a view on
+  // screen lays a long page out again for every piece of it that arrives.
   void LoadHtmlIntoBrowser(QWebEngineView* view, std::string_view text);
 
  protected:
@@ -62,6 +65,8 @@ class TForm3 : public QDialog {
   std::function<std::string()> textSource_;
   std::function<void(const QString&)> reportError_;
   QVBoxLayout* layout_ = nullptr;
+  QStackedWidget* browserArea_ = nullptr;  // the view, or a blank sheet while it loads
+  QWidget* blankSheet_ = nullptr;
   QWebEngineView* webBrowser1_ = nullptr;
   QFrame* panel1_ = nullptr;
   QPushButton* bitBtn1_ = nullptr;
