@@ -23,7 +23,6 @@ class TInProcessClipboard final : public TClipboard {
   void SetRefusesData(bool refuses) { refusesData_ = refuses; }
 
   bool IsOpen() const { return open_; }
-  size_t FormatCount() const { return formats_.size(); }
 
  private:
   std::map<TClipFormat, TClipBytes> formats_;
