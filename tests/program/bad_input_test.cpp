@@ -108,6 +108,11 @@ TEST(BadInput, UnreadableInput) {
   }
   const auto before = Snapshot(dir.Path());
   const RunResult result = RunVarnel(dir, {"secret.txt", "old.html"}, as);
+  // 125 and 126 are the child failing to become that user or to start the
+  // program, as when the build lies in a folder only its owner may enter.
+  if (as && (result.status == 125 || result.status == 126)) {
+    GTEST_SKIP() << "the program cannot be started as user \"nobody\" from " << VARNEL_PROGRAM;
+  }
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, "varnel: Cannot open file \"" + dir.File("secret.txt") + "\". Permission denied\n");
   EXPECT_EQ(Snapshot(dir.Path()), before);
